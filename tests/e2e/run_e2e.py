@@ -4,6 +4,8 @@
   run_e2e.py list                                         names of the scenarios
   run_e2e.py template --template DIR                      boot the prefix every scenario copies
   run_e2e.py scenario NAME --build DIR --template DIR --work DIR
+  run_e2e.py contract single|double --build DIR --template DIR --work DIR
+                                                          the registry contract on Wine's registry
 """
 import argparse
 import os
@@ -290,6 +292,26 @@ def run_scenario(scenario, build, template, work):
     return failures.messages
 
 
+def run_contract(kind, build, template, work):
+    """The registry contract cases, run by a helper linked to the program's own Win32 seam."""
+    prefix = os.path.join(work, "prefix")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    shutil.copytree(template, prefix, symlinks=True)
+    lang = "ja_JP.UTF-8" if kind == "double" else "en_US.UTF-8"
+    session = WineSession(prefix, 120 + (kind == "double"), lang)
+    try:
+        status, out = session.run([os.path.join(build, "helpers", "registry_contract.exe"), kind])
+    finally:
+        session.close()
+        shutil.rmtree(prefix, ignore_errors=True)
+    print(out, end="")
+    expected_code_page = "932" if kind == "double" else "1252"
+    if "ANSI code page %s" % expected_code_page not in out:
+        return ["the contract did not run under code page %s" % expected_code_page]
+    return [] if status == 0 else ["contract broken on Wine (exit status %d)" % status]
+
+
 def boot_template(template):
     shutil.rmtree(template, ignore_errors=True)
     os.makedirs(os.path.dirname(os.path.abspath(template)), exist_ok=True)
@@ -304,7 +326,7 @@ def boot_template(template):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=["list", "template", "scenario"])
+    parser.add_argument("command", choices=["list", "template", "scenario", "contract"])
     parser.add_argument("name", nargs="?")
     parser.add_argument("--build")
     parser.add_argument("--template")
@@ -319,20 +341,27 @@ def main():
             boot_template(args.template)
             print("template prefix booted in %.1f s" % (time.time() - started))
             return 0
-        scenario = next((s for s in SCENARIOS if s.name == args.name), None)
-        if scenario is None:
-            print("no scenario named %r" % args.name)
-            return 1
         if not os.path.exists(os.path.join(args.template, "system.reg")):
             raise SetupError("no template prefix at %s" % args.template)
         started = time.time()
-        messages = run_scenario(scenario, args.build, args.template, args.work)
+        if args.command == "contract":
+            if args.name not in ("single", "double"):
+                print("contract takes single or double")
+                return 1
+            messages = run_contract(args.name, args.build, args.template, args.work)
+        else:
+            scenario = next((s for s in SCENARIOS if s.name == args.name), None)
+            if scenario is None:
+                print("no scenario named %r" % args.name)
+                return 1
+            messages = run_scenario(scenario, args.build, args.template, args.work)
     except SetupError as error:
         print("SETUP FAILED: %s" % error)
         return 1
     for message in messages:
         print("FAIL: %s" % message)
-    print("%s: %s in %.1f s" % (scenario.name, "failed" if messages else "passed", time.time() - started))
+    print("%s %s: %s in %.1f s" % (args.command, args.name, "failed" if messages else "passed",
+                                   time.time() - started))
     return 1 if messages else 0
 
 
