@@ -15,7 +15,7 @@ import sys
 import time
 import zlib
 
-from wine_session import MACHINE_SUBKEY, USER_SUBKEY, SetupError, WineSession, windows_path
+from wine_session import MACHINE_SUBKEY, USER_SUBKEY, SetupError, WineSession, parse_box, read_values, windows_path
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 COMPLETED = "Update process is completed."
@@ -156,21 +156,6 @@ def fixture_commands(root, subkey, row):
     return commands
 
 
-def read_values(session, helpers):
-    status, out = session.run([os.path.join(helpers, "registry_fixture.exe"), "show", "HKLM", MACHINE_SUBKEY, "Path",
-                               "show", "HKCU", USER_SUBKEY, "Path"])
-    rows = []
-    for line in out.splitlines():
-        found = re.match(r"value type=(\d+) size=(\d+) hex=([0-9a-f]*)$", line.strip())
-        if found:
-            rows.append((int(found.group(1)), int(found.group(2)), bytes.fromhex(found.group(3))))
-        elif line.startswith("value missing"):
-            rows.append(None)
-    if status != 0 or len(rows) != 2:
-        raise SetupError("reading the values back failed: %r" % out)
-    return rows
-
-
 def check_row(failures, label, before, after, stored, lang):
     if isinstance(after, Kept):
         if before.kind != "value":
@@ -186,24 +171,6 @@ def check_row(failures, label, before, after, stored, lang):
     failures.check(stored[0] == REG_EXPAND_SZ, "%s: type %d, want REG_EXPAND_SZ" % (label, stored[0]))
     failures.check(stored[1] == len(expected), "%s: size %d, want %d" % (label, stored[1], len(expected)))
     failures.check(stored[2] == expected, "%s: bytes %s, want %s" % (label, stored[2].hex(), expected.hex()))
-
-
-def parse_box(out):
-    box = {}
-    for line in out.splitlines():
-        line = line.strip()
-        found = re.match(r"found tick=(\d+) boxes=(\d+)$", line)
-        if found:
-            box["tick"], box["boxes"] = int(found.group(1)), int(found.group(2))
-        elif line.startswith("text="):
-            box["text"] = bytes.fromhex(line[5:]).decode("utf-16-le")
-        elif line.startswith("icon="):
-            box["icon"] = line[5:]
-        elif line.startswith("button="):
-            box["button"] = line[7:]
-        elif line in ("closed", "still open", "none"):
-            box["end"] = line
-    return box
 
 
 def listener_log(path):

@@ -1,5 +1,6 @@
-"""One Wine session for the end-to-end tests: an Xvfb display, a Wine prefix and the helpers run in it."""
+"""One Wine session for the end-to-end tests and the demo: an Xvfb display, a Wine prefix and the helpers run in it."""
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -31,13 +32,13 @@ def free_display(preferred):
 class WineSession:
     """A prefix of its own plus an X display; close() stops both."""
 
-    def __init__(self, prefix, display_hint, lang="en_US.UTF-8"):
+    def __init__(self, prefix, display_hint, lang="en_US.UTF-8", screen="1024x768x24"):
         require_tools()
         self.prefix = prefix
         self.lang = lang
         self.display = free_display(display_hint)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", ":%d" % self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            ["Xvfb", ":%d" % self.display, "-screen", "0", screen, "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
         while not os.path.exists("/tmp/.X11-unix/X%d" % self.display):
@@ -98,3 +99,38 @@ class WineSession:
 def windows_path(path):
     """Wine maps the Unix root to drive Z:."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def read_values(session, helpers):
+    """Both Path values as (type, size, bytes) read with the wide API, or None where missing."""
+    status, out = session.run([os.path.join(helpers, "registry_fixture.exe"), "show", "HKLM", MACHINE_SUBKEY, "Path",
+                               "show", "HKCU", USER_SUBKEY, "Path"])
+    rows = []
+    for line in out.splitlines():
+        found = re.match(r"value type=(\d+) size=(\d+) hex=([0-9a-f]*)$", line.strip())
+        if found:
+            rows.append((int(found.group(1)), int(found.group(2)), bytes.fromhex(found.group(3))))
+        elif line.startswith("value missing"):
+            rows.append(None)
+    if status != 0 or len(rows) != 2:
+        raise SetupError("reading the values back failed: %r" % out)
+    return rows
+
+
+def parse_box(out):
+    """What box_reader.exe reported."""
+    box = {}
+    for line in out.splitlines():
+        line = line.strip()
+        found = re.match(r"found tick=(\d+) boxes=(\d+)$", line)
+        if found:
+            box["tick"], box["boxes"] = int(found.group(1)), int(found.group(2))
+        elif line.startswith("text="):
+            box["text"] = bytes.fromhex(line[5:]).decode("utf-16-le")
+        elif line.startswith("icon="):
+            box["icon"] = line[5:]
+        elif line.startswith("button="):
+            box["button"] = line[7:]
+        elif line in ("closed", "still open", "none"):
+            box["end"] = line
+    return box

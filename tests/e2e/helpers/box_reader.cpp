@@ -1,5 +1,6 @@
 // Test helper: waits for the program's message box, reports what a user sees in it, and presses OK.
-//   box_reader CAPTION TIMEOUT_MS
+//   box_reader CAPTION TIMEOUT_MS [HOLD_FILE]
+// With HOLD_FILE it waits for that file to exist before pressing OK, so the box can be photographed.
 // Prints "found tick=T boxes=N", "text=HEX" (UTF-16LE), "icon=NAME", "button=TEXT", then
 // "closed" once the box is gone. Prints "none" and exits with 1 when no box shows in time.
 #include "helper_common.h"
@@ -135,7 +136,7 @@ const char* NameIcon(HWND icon)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        printf("usage: box_reader CAPTION TIMEOUT_MS\n");
+        printf("usage: box_reader CAPTION TIMEOUT_MS [HOLD_FILE]\n");
         return 2;
     }
     WCHAR caption[256];
@@ -170,6 +171,13 @@ int main(int argc, char** argv)
     for (int i = 0; button[i] != 0; ++i) putchar(button[i] < 128 ? static_cast<char>(button[i]) : '?');
     printf("\n");
     fflush(stdout);
+
+    if (argc > 3) {
+        const DWORD holdStart = GetTickCount();
+        while (GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES && GetTickCount() - holdStart < timeout) {
+            Sleep(50);
+        }
+    }
 
     // Press OK as a user would: a click on the button.
     if (parts.ok != nullptr) {
