@@ -9,7 +9,6 @@
 // Records the call and tells whether a fault is set for it; `status` receives the fault's status.
 bool RecordCall(FakeCall call, PlatformStatus* status);
 
-bool IsFakeLeadByte(unsigned char byte);
 // Decodes `length` ANSI bytes. Strict decoding fails on an invalid sequence; lenient decoding
 // turns it into '?', a lead byte swallowing whatever byte follows it, as the registry does.
 bool DecodeAnsi(const char* text, size_t length, bool strict, std::u16string* wide);

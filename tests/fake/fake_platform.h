@@ -107,6 +107,8 @@ void PutRawValue(RegistryKey root, const std::string& path, const std::string& n
 void PutTextValue(RegistryKey root, const std::string& path, const std::string& name, uint32_t type,
                   const std::u16string& text, bool terminated = true);
 
+// Whether the byte starts a two-byte character in the fake's current code page.
+bool IsFakeLeadByte(unsigned char byte);
 // The fake code page's conversions, as the ANSI registry functions apply them.
 std::string WideToAnsi(const std::u16string& wide);
 std::u16string AnsiToWide(const std::string& ansi);

@@ -6,120 +6,20 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "run_scenarios.h"
 #include "update_run.h"
+
+// Names the scenario in test output instead of dumping its bytes.
+void PrintTo(const RunCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 namespace {
 
-const char kMachineSubkey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-const char kUserSubkey[] = "Environment";
 const char kCompleted[] = "Update process is completed.";
 const char kFailed[] = "Failed to finish update process.";
 constexpr WindowHandle kOwner = 0x4242;
-constexpr uint32_t kNoWrite = kKeyAllAccess & ~kKeySetValue;
-
-// A row's starting state: no key, a key without the value, or a value with its exact stored bytes.
-struct Row {
-    bool keyPresent = true;
-    bool valuePresent = true;
-    uint32_t type = kTypeExpandString;
-    std::vector<uint8_t> bytes;
-    uint32_t granted = kKeyAllAccess;
-};
-
-Row Text(const std::u16string& text, uint32_t type = kTypeExpandString, uint32_t granted = kKeyAllAccess)
-{
-    return Row{true, true, type, BytesOf(text + u'\0'), granted};
-}
-
-Row Raw(uint32_t type, const std::vector<uint8_t>& bytes)
-{
-    return Row{true, true, type, bytes, kKeyAllAccess};
-}
-
-Row NoValue()
-{
-    return Row{true, false, kTypeNone, {}, kKeyAllAccess};
-}
-
-Row NoKey()
-{
-    return Row{false, false, kTypeNone, {}, kKeyAllAccess};
-}
-
-struct RunCase {
-    const char* name;
-    FakeCodePage codePage;
-    Row machine;
-    Row user;
-    std::vector<FakeFault> faults;
-    // The text each row must hold afterwards, stored as REG_EXPAND_SZ from a 260-byte
-    // buffer padded with zeros; nullopt means the row keeps its exact starting state.
-    std::optional<std::u16string> machineAfter;
-    std::optional<std::u16string> userAfter;
-    bool completed;
-};
-
-const RunCase kRunCases[] = {
-    {"BothWritten", FakeCodePage::SingleByte, Text(u"C:\\Windows\\system32;C:\\Windows"), Text(u"C:\\Users\\me\\bin;"),
-     {}, u"C:\\Windows\\system32;C:\\Windows;", u"C:\\Users\\me\\bin", true},
-    {"MachineEmpty", FakeCodePage::SingleByte, Text(u""), Text(u"C:\\bin"), {}, std::nullopt, u"C:\\bin;", true},
-    {"BothEmpty", FakeCodePage::SingleByte, Text(u""), Text(u""), {}, std::nullopt, std::nullopt, true},
-    {"MachineNotWritable", FakeCodePage::SingleByte, Text(u"C:\\Windows", kTypeExpandString, kNoWrite),
-     Text(u"C:\\bin"), {}, std::nullopt, std::nullopt, false},
-    {"UserNotWritableAfterMachine", FakeCodePage::SingleByte, Text(u"C:\\Windows"),
-     Text(u"C:\\bin", kTypeExpandString, kNoWrite), {}, u"C:\\Windows;", std::nullopt, false},
-    {"UserStringBecomesExpandString", FakeCodePage::SingleByte, Text(u"C:\\Windows"), Text(u"C:\\bin", kTypeString),
-     {}, u"C:\\Windows;", u"C:\\bin;", true},
-    // The shorter user text must not carry the machine text's bytes along after its terminator.
-    {"TailIsZerosNotTheOtherRow", FakeCodePage::SingleByte,
-     Text(u"C:\\Program Files\\Very Long Directory Name\\bin"), Text(u"C:\\u"), {},
-     u"C:\\Program Files\\Very Long Directory Name\\bin;", u"C:\\u;", true},
-    {"MachineKeyMissing", FakeCodePage::SingleByte, NoKey(), Text(u"C:\\bin"), {}, std::nullopt, u"C:\\bin;", true},
-    // The buffer still holds the machine text when the user read finds nothing; it must not be written.
-    {"UserValueMissing", FakeCodePage::SingleByte, Text(u"C:\\Windows"), NoValue(), {}, u"C:\\Windows;", std::nullopt,
-     true},
-    {"MachineDword", FakeCodePage::SingleByte, Raw(kTypeDword, {0x3B, 0, 0, 0}), Text(u"C:\\bin"), {}, std::nullopt,
-     u"C:\\bin;", true},
-    {"MachineBinary", FakeCodePage::SingleByte, Raw(kTypeBinary, {'C', ':', ';', 0}), Text(u"C:\\bin"), {},
-     std::nullopt, u"C:\\bin;", true},
-    {"MachineMultiString", FakeCodePage::SingleByte, Raw(kTypeMultiString, BytesOf(std::u16string(u"C:\\a\0C:\\b\0\0", 11))),
-     Text(u"C:\\bin"), {}, std::nullopt, u"C:\\bin;", true},
-    {"MachineTooLong", FakeCodePage::SingleByte, Text(std::u16string(400, u'a')), Text(u"C:\\bin"), {}, std::nullopt,
-     u"C:\\bin;", true},
-    {"MachineFullWithoutTerminator", FakeCodePage::SingleByte, Raw(kTypeExpandString, BytesOf(std::u16string(260, u'a'))),
-     Text(u"C:\\bin"), {}, std::nullopt, u"C:\\bin;", true},
-    {"NoRoomForSemicolon", FakeCodePage::SingleByte, Text(std::u16string(259, u'a')), Text(u"C:\\bin"), {},
-     std::nullopt, u"C:\\bin;", true},
-    {"FullTextLosesSemicolon", FakeCodePage::SingleByte, Text(std::u16string(258, u'a') + u";"), Text(u"C:\\bin"), {},
-     std::u16string(258, u'a'), u"C:\\bin;", true},
-    {"DoubleSemicolonLosesOne", FakeCodePage::SingleByte, Text(u"C:\\Windows;;"), Text(u";"), {}, u"C:\\Windows;", u"",
-     true},
-    {"LetterTheCodePageLacksIsLeftAlone", FakeCodePage::SingleByte, Text(u"C:\\Caf\u00E9"), Text(u"C:\\\u0141\u00F3d\u017A"),
-     {}, u"C:\\Caf\u00E9;", std::nullopt, true},
-    {"JapanesePathUnderDoubleByte", FakeCodePage::DoubleByte, Text(u"C:\\\u65E5\u672C\\bin"), Text(u"C:\\\uFF71;"), {},
-     u"C:\\\u65E5\u672C\\bin;", u"C:\\\uFF71", true},
-    {"JapanesePathUnderSingleByteIsLeftAlone", FakeCodePage::SingleByte, Text(u"C:\\\u65E5\u672C"), Text(u"C:\\bin"),
-     {}, std::nullopt, u"C:\\bin;", true},
-    {"MachineSetFails", FakeCodePage::SingleByte, Text(u"C:\\Windows"), Text(u"C:\\bin"),
-     {{FakeCall::Set, 1, kStatusAccessDenied}}, std::nullopt, std::nullopt, false},
-    {"UserSetFails", FakeCodePage::SingleByte, Text(u"C:\\Windows"), Text(u"C:\\bin"),
-     {{FakeCall::Set, 2, kStatusAccessDenied}}, u"C:\\Windows;", std::nullopt, false},
-    {"MachineReadFailsUserStillDone", FakeCodePage::SingleByte, Text(u"C:\\Windows"), Text(u"C:\\bin"),
-     {{FakeCall::Query, 1, kStatusAccessDenied}}, std::nullopt, u"C:\\bin;", true},
-    {"BroadcastFailureIsIgnored", FakeCodePage::SingleByte, Text(u"C:\\Windows"), Text(u"C:\\bin"),
-     {{FakeCall::Broadcast, 0, kStatusSuccess}}, u"C:\\Windows;", u"C:\\bin;", true},
-};
-
-void Install(RegistryKey root, const char* subkey, const Row& row)
-{
-    if (!row.keyPresent) {
-        return;
-    }
-    AddKey(root, subkey, row.granted);
-    if (row.valuePresent) {
-        PutRawValue(root, subkey, "Path", row.type, row.bytes);
-    }
-}
 
 void ExpectRow(RegistryKey root, const char* subkey, const Row& before, const std::optional<std::u16string>& after,
                const char* label)
@@ -145,11 +45,6 @@ void ExpectRow(RegistryKey root, const char* subkey, const Row& before, const st
     EXPECT_EQ(WideToAnsi(UnitsOf(value->bytes)).size(), 260u);
 }
 
-void PrintTo(const RunCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class UpdateRun : public testing::TestWithParam<RunCase> {
 protected:
     void SetUp() override { ResetFake(); }
@@ -160,8 +55,8 @@ TEST_P(UpdateRun, Scenario)
     const RunCase& c = GetParam();
     Fake().codePage = c.codePage;
     Fake().activeWindow = kOwner;
-    Install(kLocalMachineRoot, kMachineSubkey, c.machine);
-    Install(kCurrentUserRoot, kUserSubkey, c.user);
+    InstallRow(kLocalMachineRoot, kMachineSubkey, c.machine);
+    InstallRow(kCurrentUserRoot, kUserSubkey, c.user);
     Fake().faults = c.faults;
 
     const int status = RunUpdate();
