@@ -5,9 +5,9 @@
 
 namespace {
 
-// Every text the buffer can hold is at most 259 characters, so its stored UTF-16 form,
-// our own zero-padded writes included, fits in one unit per buffer byte.
-constexpr uint32_t kWideCapacity = kValueBufferSize;
+// A value whose ANSI form fits the buffer has at most one UTF-16 unit per buffer byte (our own
+// zero-padded writes included), plus room for a stray odd byte of string data.
+constexpr uint32_t kWideCapacity = kValueBufferSize + 1;
 
 bool IsTextType(uint32_t type)
 {
@@ -65,6 +65,10 @@ bool ReadRegistryValue(RegistryKey root, const char* subkey, const char* valueNa
         whole = MatchesStoredText(key, valueName, data);
     }
     CloseRegistryKey(key);
+    // The whole buffer is written back, so nothing but the text may be left in it: a value can
+    // hold more data after an embedded zero, and a failed query leaves undefined bytes.
+    const size_t keep = whole ? strlen(data) : 0;
+    memset(data + keep, 0, sizeof data - keep);
     return whole;
 }
 

@@ -6,10 +6,11 @@
 #include "path_value_rule.h"
 #include "platform/platform_api.h"
 
-// Reads the value into `data`, which is cleared to zeros first. `size` holds the capacity
-// on entry and the bytes the query stored on return. Returns true only when the value is a
-// REG_SZ or REG_EXPAND_SZ text that fits the buffer with its terminator and that the ANSI
-// code page carries exactly; for anything else the row must not be written.
+// Reads the value into `data`. `size` holds the capacity on entry and the bytes the query
+// stored on return. Returns true only when the value is a REG_SZ or REG_EXPAND_SZ text that
+// fits the buffer with its terminator and that the ANSI code page carries exactly; for
+// anything else the row must not be written. On return the buffer holds the text followed
+// by zeros, or only zeros when the read failed.
 bool ReadRegistryValue(RegistryKey root, const char* subkey, const char* valueName,
                        char (&data)[kValueBufferSize], uint32_t* size);
 

@@ -93,6 +93,8 @@ SCENARIOS = [
     # Values that are not a whole text are never written.
     Scenario("tail_is_zeros", text("C:\\Program Files\\A Rather Long Directory Name\\bin"), text("C:\\u"),
              Written("C:\\Program Files\\A Rather Long Directory Name\\bin;"), Written("C:\\u;")),
+    Scenario("hidden_bytes_after_embedded_zero", raw(REG_EXPAND_SZ, "C:\\Windows\0old\0".encode("utf-16-le")),
+             text("C:\\bin"), Written("C:\\Windows;"), Written("C:\\bin;")),
     Scenario("user_value_missing", text("C:\\Windows"), NO_VALUE, Written("C:\\Windows;"), KEPT),
     Scenario("user_key_missing", text("C:\\Windows"), NO_KEY, Written("C:\\Windows;"), KEPT),
     Scenario("machine_dword", raw(REG_DWORD, b";\0\0\0"), text("C:\\bin"), KEPT, Written("C:\\bin;")),

@@ -42,6 +42,10 @@ const std::vector<RunCase> kRunCases = {
     {"TailIsZerosNotTheOtherRow", FakeCodePage::SingleByte,
      Text(u"C:\\Program Files\\Very Long Directory Name\\bin"), Text(u"C:\\u"), {},
      u"C:\\Program Files\\Very Long Directory Name\\bin;", u"C:\\u;", true},
+    // A value can hold more data after an embedded zero; only the text before it is written back.
+    {"HiddenBytesAfterEmbeddedZero", FakeCodePage::SingleByte,
+     Raw(kTypeExpandString, BytesOf(std::u16string(u"C:\\Windows\0old\0", 15))), Text(u"C:\\bin"), {},
+     u"C:\\Windows;", u"C:\\bin;", true},
     {"MachineKeyMissing", FakeCodePage::SingleByte, NoKey(), Text(u"C:\\bin"), {}, std::nullopt, u"C:\\bin;", true},
     // The buffer still holds the machine text when the user read finds nothing; it must not be written.
     {"UserValueMissing", FakeCodePage::SingleByte, Text(u"C:\\Windows"), NoValue(), {}, u"C:\\Windows;", std::nullopt,

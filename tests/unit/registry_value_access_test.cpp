@@ -67,6 +67,12 @@ struct ReadCase {
     std::u16string text;  // when whole
 };
 
+std::vector<uint8_t> WithOddByte(std::vector<uint8_t> bytes)
+{
+    bytes.push_back(0x41);
+    return bytes;
+}
+
 std::vector<uint8_t> Ascii(size_t count, bool terminated)
 {
     return Text(std::u16string(count, u'a'), terminated);
@@ -82,6 +88,12 @@ const ReadCase kReadCases[] = {
      true, u"C:\\a"},
     {"OurOwnZeroPaddedWrite", FakeCodePage::SingleByte, true, true, kTypeExpandString,
      Text(u"C:\\a;" + std::u16string(255, u'\0'), false), {}, true, u"C:\\a;"},
+    // 260 units and a stray odd byte: the wide form is one byte longer than 260 units.
+    {"FullWideValueWithOddByte", FakeCodePage::SingleByte, true, true, kTypeExpandString,
+     WithOddByte(Text(u"C:\\a;" + std::u16string(255, u'\0'), false)), {}, true, u"C:\\a;"},
+    // Data after an embedded zero is not part of the text and must not ride along into the write.
+    {"HiddenBytesAfterEmbeddedZero", FakeCodePage::SingleByte, true, true, kTypeExpandString,
+     Text(std::u16string(u"C:\\a\0junk", 9)), {}, true, u"C:\\a"},
     {"EmptyText", FakeCodePage::SingleByte, true, true, kTypeExpandString, Text(u""), {}, true, u""},
     {"LatinLetterTheCodePageHas", FakeCodePage::SingleByte, true, true, kTypeString, Text(u"C:\\Caf\u00E9"), {}, true,
      u"C:\\Caf\u00E9"},
@@ -136,9 +148,14 @@ TEST_P(RegistryRead, AcceptsOnlyWholeExactText)
     uint32_t size = kValueBufferSize;
 
     EXPECT_EQ(ReadRegistryValue(kCurrentUserRoot, kSubkey, kName, data, &size), c.whole);
+    const std::string text = c.whole ? WideToAnsi(c.text) : std::string();
     if (c.whole) {
-        EXPECT_EQ(std::string(data), WideToAnsi(c.text));
+        EXPECT_EQ(std::string(data), text);
         EXPECT_LE(size, kValueBufferSize);
+    }
+    // The whole buffer gets written back: after the text there may only be zeros.
+    for (size_t i = text.size(); i < kValueBufferSize; ++i) {
+        ASSERT_EQ(data[i], '\0') << "byte " << i << " after the text is not zero";
     }
     EXPECT_EQ(Fake().keysOpened, Fake().keysClosed);
     EXPECT_EQ(Fake().badCloses, 0) << "closed a handle that was never opened";
