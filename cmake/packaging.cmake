@@ -1,0 +1,24 @@
+# The release zip of the shipped 32-bit build: the program, README, LICENSE and their checksums.
+set(release_files $<TARGET_FILE:envrefresh> ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE)
+add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/SHA256SUMS
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${PROJECT_BINARY_DIR}/SHA256SUMS "-DFILES=${release_files}"
+            -P ${PROJECT_SOURCE_DIR}/cmake/write_sha256sums.cmake
+    DEPENDS envrefresh ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+            ${PROJECT_SOURCE_DIR}/cmake/write_sha256sums.cmake
+    VERBATIM)
+add_custom_target(sha256sums ALL DEPENDS ${PROJECT_BINARY_DIR}/SHA256SUMS)
+
+install(TARGETS envrefresh RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/SHA256SUMS
+        DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME envrefresh)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME envrefresh-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Makes Windows and its running programs pick up a changed Path")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+include(CPack)
