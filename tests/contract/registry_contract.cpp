@@ -34,6 +34,18 @@ void FillUnits(char16_t* units, int count, char16_t unit)
     for (int i = 0; i < count; ++i) units[i] = unit;
 }
 
+// Opens the scratch key for reading, queries `name` with the ANSI or the wide call, and closes it.
+PlatformStatus QueryScratch(const char* name, bool wide, void* data, uint32_t* size, uint32_t* type)
+{
+    RegistryKey key = kNullKey;
+    const PlatformStatus opened = OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key);
+    if (opened != kStatusSuccess) return opened;
+    const PlatformStatus status = wide ? QueryRegistryValueWide(key, name, type, static_cast<char16_t*>(data), size)
+                                       : QueryRegistryValue(key, name, type, static_cast<unsigned char*>(data), size);
+    CloseRegistryKey(key);
+    return status;
+}
+
 // ---- ANSI queries of stored values
 
 struct QueryCase {
@@ -79,17 +91,11 @@ bool RunQueryCase(const QueryCase& c, char* detail)
         snprintf(detail, kDetail, "fixture could not store the value");
         return false;
     }
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) {
-        snprintf(detail, kDetail, "open failed");
-        return false;
-    }
     unsigned char data[512];
     memset(data, 0xBD, sizeof data);
     uint32_t type = 0xDEAD;
     uint32_t size = c.capacity;
-    const PlatformStatus status = QueryRegistryValue(key, kName, &type, data, &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, false, data, &size, &type);
     if (status != c.status || type != c.type || size != c.size) {
         snprintf(detail, kDetail, "status %d type %u size %u, want %d %u %u", status, type, size, c.status, c.type,
                  c.size);
@@ -144,13 +150,10 @@ Result OpenLockedKey(char* detail)
 
 Result QueryMissingValue(char* detail)
 {
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     unsigned char data[16];
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    const PlatformStatus status = QueryRegistryValue(key, "NoSuchValue", &type, data, &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch("NoSuchValue", false, data, &size, &type);
     snprintf(detail, kDetail, "status %d", status);
     return Result{status == kStatusFileNotFound};
 }
@@ -162,13 +165,10 @@ Result QueryTooLong(char* detail)
     FillUnits(units, 300, u'a');
     units[300] = 0;
     if (!PutUnits(kScratch, kTypeExpandString, units, 301)) return Check(false, detail, "fixture");
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     unsigned char data[300];
     uint32_t type = 0;
     uint32_t size = 260;
-    const PlatformStatus status = QueryRegistryValue(key, kName, &type, data, &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, false, data, &size, &type);
     snprintf(detail, kDetail, "status %d size %u", status, size);
     return Result{status == kStatusMoreData && size == 301};
 }
@@ -179,13 +179,10 @@ Result QueryFullWithoutTerminator(char* detail)
     char16_t units[260];
     FillUnits(units, 260, u'b');
     if (!PutUnits(kScratch, kTypeExpandString, units, 260)) return Check(false, detail, "fixture");
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     unsigned char data[260];
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    const PlatformStatus status = QueryRegistryValue(key, kName, &type, data, &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, false, data, &size, &type);
     snprintf(detail, kDetail, "status %d size %u", status, size);
     return Result{status == kStatusSuccess && size == 260 && memchr(data, 0, sizeof data) == nullptr};
 }
@@ -193,13 +190,10 @@ Result QueryFullWithoutTerminator(char* detail)
 Result QueryWideUnits(char* detail)
 {
     if (!PutUnits(kScratch, kTypeString, kAbc, 4)) return Check(false, detail, "fixture");
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     char16_t data[8];
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    const PlatformStatus status = QueryRegistryValueWide(key, kName, &type, data, &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, true, data, &size, &type);
     snprintf(detail, kDetail, "status %d type %u size %u", status, type, size);
     return Result{status == kStatusSuccess && type == kTypeString && size == 8 && memcmp(data, kAbc, 8) == 0};
 }
@@ -209,13 +203,10 @@ Result LossyLetterDoesNotRoundTrip(char* detail)
 {
     const char16_t lodz[] = u"\u0141\u00F3d\u017A";
     if (!PutUnits(kScratch, kTypeString, lodz, 5)) return Check(false, detail, "fixture");
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     char data[16] = {0};
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    const PlatformStatus status = QueryRegistryValue(key, kName, &type, reinterpret_cast<unsigned char*>(data), &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, false, data, &size, &type);
     if (status != kStatusSuccess || size != 5) return Check(false, detail, "query");
     char16_t back[8];
     const int units = ConvertAnsiToWide(data, 4, back, 8);
@@ -227,17 +218,14 @@ Result LossyLetterDoesNotRoundTrip(char* detail)
 Result DoubleByteRoundTrip(char* detail)
 {
     if (!PutUnits(kScratch, kTypeString, kNihon, 3)) return Check(false, detail, "fixture");
-    RegistryKey key = kNullKey;
-    if (OpenRegistryKey(kCurrentUserRoot, kScratch, kKeyRead, &key) != kStatusSuccess) return Check(false, detail, "open");
     char data[16] = {0};
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    QueryRegistryValue(key, kName, &type, reinterpret_cast<unsigned char*>(data), &size);
-    CloseRegistryKey(key);
+    const PlatformStatus status = QueryScratch(kName, false, data, &size, &type);
     char16_t back[8];
     const int units = ConvertAnsiToWide(data, 4, back, 8);
-    snprintf(detail, kDetail, "size %u, converted back to %d units", size, units);
-    return Result{size == 5 && units == 2 && memcmp(back, kNihon, 4) == 0};
+    snprintf(detail, kDetail, "status %d size %u, converted back to %d units", status, size, units);
+    return Result{status == kStatusSuccess && size == 5 && units == 2 && memcmp(back, kNihon, 4) == 0};
 }
 
 // The write the program makes: 260 bytes as REG_EXPAND_SZ, read back as 260 ANSI bytes and
