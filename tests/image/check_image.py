@@ -4,6 +4,7 @@
   check_image.py EXE --arch x86|x64 --version X.Y.Z [--floor FLOOR_EXE --max-growth BYTES]
 """
 import argparse
+import os
 import re
 import subprocess
 import sys
@@ -96,6 +97,8 @@ def main():
         # Resources are left out: they are data the floor has no need of.
         mine = sections(args.arch, args.exe)
         floor = sections(args.arch, args.floor)
+        print("file sizes: this image %d bytes, the floor %d bytes"
+              % (os.path.getsize(args.exe), os.path.getsize(args.floor)))
         print("section sizes (bytes), this image against a GUI program that only calls MessageBoxA:")
         for name in sorted(set(mine) | set(floor)):
             print("  %-9s %7d %7d %+7d" % (name, mine.get(name, 0), floor.get(name, 0),
