@@ -201,27 +201,42 @@ TEST_F(RegistryValueAccess, WriteFailsWhenKeyMayNotBeSet)
     ExpectEveryKeyClosed();
 }
 
-TEST_F(RegistryValueAccess, WriteFailureToSetStillClosesKey)
+// A failed set is a failed write; a failed close after a good set is not. The key is closed either way.
+struct WriteFaultCase {
+    const char* name;
+    FakeFault fault;
+    bool written;
+};
+
+const WriteFaultCase kWriteFaultCases[] = {
+    {"SetFails", {FakeCall::Set, 1, kStatusAccessDenied}, false},
+    {"OnlyCloseFails", {FakeCall::Close, 1, kStatusInvalidHandle}, true},
+};
+
+void PrintTo(const WriteFaultCase& c, std::ostream* os)
 {
+    *os << c.name;
+}
+
+class RegistryWriteFault : public RegistryValueAccess, public testing::WithParamInterface<WriteFaultCase> {};
+
+TEST_P(RegistryWriteFault, ResultFollowsTheSet)
+{
+    const WriteFaultCase& c = GetParam();
     PutTextValue(kCurrentUserRoot, kSubkey, kName, kTypeString, u"C:\\old");
-    Fake().faults = {{FakeCall::Set, 1, kStatusAccessDenied}};
+    Fake().faults = {c.fault};
     char data[kValueBufferSize] = "C:\\new;";
     RegistryKey key = kNullKey;
 
-    EXPECT_FALSE(WriteRegistryValue(kCurrentUserRoot, kSubkey, kName, data, &key));
+    EXPECT_EQ(WriteRegistryValue(kCurrentUserRoot, kSubkey, kName, data, &key), c.written);
+    const std::u16string stored = UnitsOf(FindValue(kCurrentUserRoot, kSubkey, kName)->bytes);
+    EXPECT_EQ(stored.substr(0, stored.find(u'\0')), c.written ? u"C:\\new;" : u"C:\\old");
     EXPECT_EQ(Fake().keysOpened, 1);
-    ExpectEveryKeyClosed();
+    EXPECT_EQ(Fake().keysClosed, 1);
+    EXPECT_TRUE(Fake().openHandles.empty());
 }
 
-TEST_F(RegistryValueAccess, WriteSucceedsWhenOnlyTheCloseFails)
-{
-    PutTextValue(kCurrentUserRoot, kSubkey, kName, kTypeString, u"C:\\old");
-    Fake().faults = {{FakeCall::Close, 1, kStatusInvalidHandle}};
-    char data[kValueBufferSize] = "C:\\new;";
-    RegistryKey key = kNullKey;
-
-    EXPECT_TRUE(WriteRegistryValue(kCurrentUserRoot, kSubkey, kName, data, &key));
-    EXPECT_EQ(UnitsOf(FindValue(kCurrentUserRoot, kSubkey, kName)->bytes).substr(0, 7), u"C:\\new;");
-}
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryWriteFault, testing::ValuesIn(kWriteFaultCases),
+                         [](const testing::TestParamInfo<WriteFaultCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
