@@ -187,12 +187,18 @@ def listener_log(path):
     return entries
 
 
-def run_scenario(scenario, build, template, work):
-    failures = Failures()
+def copy_template(template, work):
+    """A fresh work folder holding a copy of the booted prefix; returns the prefix's path."""
     prefix = os.path.join(work, "prefix")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     shutil.copytree(template, prefix, symlinks=True)
+    return prefix
+
+
+def run_scenario(scenario, build, template, work):
+    failures = Failures()
+    prefix = copy_template(template, work)
     helpers = os.path.join(build, "helpers")
     program = os.path.join(build, "envrefresh.exe")
     display_hint = 200 + zlib.crc32(scenario.name.encode()) % 300
@@ -263,10 +269,7 @@ def run_scenario(scenario, build, template, work):
 
 def run_contract(kind, build, template, work):
     """The registry contract cases, run by a helper linked to the program's own Win32 seam."""
-    prefix = os.path.join(work, "prefix")
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    shutil.copytree(template, prefix, symlinks=True)
+    prefix = copy_template(template, work)
     lang = "ja_JP.UTF-8" if kind == "double" else "en_US.UTF-8"
     session = WineSession(prefix, 120 + (kind == "double"), lang)
     try:
